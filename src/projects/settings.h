@@ -38,14 +38,26 @@ std::span<const ColumnSpec> ProjectListColumns();
 std::filesystem::path SettingsPath(const std::filesystem::path& programDirectory);
 
 // One value of the settings file, read as the Windows private-profile functions read it:
-// empty when the file, section or key is missing.
+// empty when the file, section or key is missing (see IniFile::Get for the other rules).
 Text ReadSetting(const std::filesystem::path& file, const Text& section, const Text& key);
 // Writes one value, keeping everything else in the file. Returns false and sets error
-// (a GBK text) when the file cannot be written; the file is then unchanged.
+// when the file cannot be written; the file is then unchanged. The error is the whole
+// status-bar text: SaveFailedText() followed by the reason.
 bool WriteSetting(const std::filesystem::path& file, const Text& section, const Text& key,
                   const Text& value, Text* error = nullptr);
 
+// " wzconfig.inf 配置文件保存失败！", which begins every failed-save message.
+Text SaveFailedText();
+
+// Counts in "项目数" above this make this many rows: a damaged file must not exhaust memory.
+inline constexpr int kMaxProjectCount = 10000;
+
+// Fills ProjectList, IntervalEdit and state.projectCount from the file and reports the
+// number of projects in StatusBar part 1.
 void LoadProjects(WindowOps& window, MonitorState& state, const std::filesystem::path& file);
+// Writes "项目数", "频率" and one section per row, numbered by row position, in one
+// replacement of the file; sections above the count and everything else stay. Reports
+// success or the reason of the failure in StatusBar part 1.
 void SaveProjects(WindowOps& window, const std::filesystem::path& file);
 
 }  // namespace qw
