@@ -108,7 +108,7 @@ bool IniFile::Load(const std::filesystem::path& file, std::string* error) {
     errno = 0;
     in.open(file, std::ios::binary);
   }
-  if (!in) {
+  if (!in.is_open()) {
     if (error) {
       if (ec)
         *error = ec.message();
