@@ -1,0 +1,127 @@
+#include "web/guarded_request.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "text/codepage.h"
+#include "web/charset.h"
+#include "web/http_exchange.h"
+#include "web/request_record.h"
+#include "window/window_ops.h"
+
+namespace qw {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often a waiting window thread gets to handle its events.
+constexpr auto kEventSlice = std::chrono::milliseconds(10);
+
+// What the caller and the exchange thread share. Both hold it, so an exchange that outlives
+// its caller's interest still writes only into memory that is alive.
+struct Exchange {
+  std::shared_ptr<HandoffFile> file = std::make_shared<HandoffFile>();
+  std::mutex mutex;
+  std::condition_variable_any finished;
+  bool done = false;
+};
+
+enum class Outcome { Finished, TimedOut, Stopped };
+
+}  // namespace
+
+Text TimeoutMessage() {
+  return Gbk(
+      "超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长"
+      "一些。");
+}
+
+Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token stop,
+                     WindowOps* window) {
+  if (TrimBlanks(url).empty()) return {};
+  if (url.compare(0, 7, "http://") != 0 && url.compare(0, 8, "https://") != 0) {
+    url = "http://" + url;
+  }
+  if (stop.stop_requested()) return {};
+
+  RequestRecord record;
+  record[0] = url;
+  record[1] = options.method.value_or(0) == 1 ? "POST" : "GET";
+  record[2] = options.proxy.value_or(Text());
+  record[3] = options.headers.value_or(Text());
+  record[4] = options.postData.value_or(Bytes());
+  record[5] = options.cookies.value_or(Text());
+  record[6] = Gbk(options.followRedirects.value_or(true) ? "真" : "假");
+
+  auto exchange = std::make_shared<Exchange>();
+  if (!exchange->file->WriteRecord(record)) return {};
+
+  std::stop_source cancel;
+  std::thread thread;
+  try {
+    thread = std::thread([exchange, token = cancel.get_token()] {
+      HttpExchange(*exchange->file, token);
+      std::lock_guard lock(exchange->mutex);
+      exchange->done = true;
+      exchange->finished.notify_all();
+    });
+  } catch (const std::system_error&) {
+    // No exchange thread: nothing will finish, so the wait below ends as a time-out.
+  }
+
+  const auto start = Clock::now();
+  const std::int64_t timeoutMs =
+      options.timeoutSeconds ? std::int64_t{*options.timeoutSeconds} * 1000 : 60000;
+  const auto deadline = start + std::chrono::milliseconds(timeoutMs);
+
+  Outcome outcome;
+  {
+    std::unique_lock lock(exchange->mutex);
+    for (;;) {
+      const auto until =
+          window != nullptr ? std::min(Clock::now() + kEventSlice, deadline) : deadline;
+      exchange->finished.wait_until(lock, stop, until, [&] { return exchange->done; });
+      // A fetch that ends in the same pass in which the time runs out counts as timed out.
+      bool decided = true;
+      if (Clock::now() >= deadline) {
+        outcome = Outcome::TimedOut;
+      } else if (stop.stop_requested()) {
+        outcome = Outcome::Stopped;
+      } else if (exchange->done) {
+        outcome = Outcome::Finished;
+      } else {
+        decided = false;
+      }
+      if (window != nullptr) {
+        lock.unlock();
+        window->HandlePendingEvents();
+        lock.lock();
+      }
+      if (decided) break;
+    }
+  }
+
+  // An abandoned exchange is woken and ends by itself within moments; joining it keeps
+  // threads and connections from piling up behind repeated time-outs.
+  cancel.request_stop();
+  if (thread.joinable()) thread.join();
+
+  if (outcome == Outcome::TimedOut) return TimeoutMessage();
+  if (outcome == Outcome::Stopped) return {};
+
+  if (!exchange->file->ReadRecord(record)) return record[0];
+  if (options.returnedHeaders != nullptr) *options.returnedHeaders = BytesToText(record[5]);
+  if (options.returnedCookies != nullptr) *options.returnedCookies = BytesToText(record[1]);
+  switch (options.resultType.value_or(0)) {
+    case 1: return Utf8TextToGbk(BytesToText(record[0]));
+    case 2: return Big5ToSimplifiedGbk(BytesToText(record[0]));
+    default: return record[0];
+  }
+}
+
+}  // namespace qw
