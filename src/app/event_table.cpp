@@ -5,9 +5,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
 
 #include "app/handlers.h"
 #include "app/main_window.h"
+#include "app/widget_text.h"
 #include "projects/settings.h"
 
 namespace qw {
@@ -39,6 +42,7 @@ EventHandlers DefaultEventHandlers(AppContext& app) {
   h.onChangeRule = [a] { OnChangeRule(*a); };
   h.submitProject = [a] { SubmitProject(*a); };
   h.testExpression = [a] { TestExpression(*a); };
+  h.openLink = [a](const Text& address) { a->window.OpenAddress(address); };
   return h;
 }
 
@@ -61,6 +65,11 @@ void BindEvents(MainWindow& window, const EventHandlers& h) {
   Bind(window.RuleMenuAction(RuleMenuItem::DeleteRow), h.deleteProjectRow);
   Bind(window.RuleMenuAction(RuleMenuItem::OpenPage), h.openProjectPage);
 
+  if (h.openLink) {
+    auto handler = h.openLink;
+    QObject::connect(window.WelcomeView(), &QTextBrowser::anchorClicked, window.WelcomeView(),
+                     [handler](const QUrl& url) { handler(FromQString(url.toString())); });
+  }
   if (h.onChangeRule) {
     auto handler = h.onChangeRule;
     QObject::connect(window.ListUrlEdit(), &QPlainTextEdit::textChanged, window.ListUrlEdit(),

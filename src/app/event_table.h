@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include "text/text.h"
+
 namespace qw {
 
 class MainWindow;
@@ -22,6 +24,7 @@ struct EventHandlers {
   std::function<void()> onChangeRule;        // ListUrlEdit changed, RegexCombo edited by the user
   std::function<void()> submitProject;       // SubmitButton click
   std::function<void()> testExpression;      // TestButton click
+  std::function<void(const Text& address)> openLink;  // a link on the welcome page
 };
 
 // The program's handlers, working on app (which must outlive the window's events).

@@ -42,7 +42,7 @@ class QtWindowUnderTest : public WindowUnderTest {
 
 std::unique_ptr<WindowUnderTest> MakeQtWindow() { return std::make_unique<QtWindowUnderTest>(); }
 
-INSTANTIATE_TEST_SUITE_P(Qt, WindowContract, ::testing::Values(&MakeQtWindow));
+INSTANTIATE_TEST_SUITE_P(Qt, WindowContract, ::testing::Values(WindowFactory{"Qt", &MakeQtWindow}));
 
 // Spins the window thread's events until done() holds or the time is up.
 template <typename Done>

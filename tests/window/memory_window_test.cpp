@@ -26,7 +26,8 @@ std::unique_ptr<WindowUnderTest> MakeMemoryWindow() {
   return std::make_unique<MemoryWindowUnderTest>();
 }
 
-INSTANTIATE_TEST_SUITE_P(Memory, WindowContract, ::testing::Values(&MakeMemoryWindow));
+INSTANTIATE_TEST_SUITE_P(Memory, WindowContract,
+                         ::testing::Values(WindowFactory{"Memory", &MakeMemoryWindow}));
 
 }  // namespace
 }  // namespace qw

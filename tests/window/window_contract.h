@@ -1,11 +1,13 @@
 // The behaviour every implementation of the window operations owes its callers, as one
 // parameterized suite. An implementation's test program instantiates it with a factory:
-//   INSTANTIATE_TEST_SUITE_P(Memory, WindowContract, ::testing::Values(&MakeMemoryWindow));
+//   INSTANTIATE_TEST_SUITE_P(Memory, WindowContract,
+//                            ::testing::Values(WindowFactory{"Memory", &MakeMemoryWindow}));
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -23,11 +25,15 @@ class WindowUnderTest {
   virtual int RuleMenuPopups() = 0;
 };
 
-using WindowFactory = std::unique_ptr<WindowUnderTest> (*)();
+struct WindowFactory {
+  const char* name;
+  std::unique_ptr<WindowUnderTest> (*make)();
+};
+inline void PrintTo(const WindowFactory& factory, std::ostream* out) { *out << factory.name; }
 
 class WindowContract : public ::testing::TestWithParam<WindowFactory> {
  protected:
-  void SetUp() override { window_ = GetParam()(); }
+  void SetUp() override { window_ = GetParam().make(); }
   void TearDown() override { window_.reset(); }
   WindowOps& ops() { return window_->Ops(); }
 
