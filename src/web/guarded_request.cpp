@@ -7,6 +7,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "text/codepage.h"
 #include "web/charset.h"
@@ -29,6 +30,7 @@ struct Exchange {
   std::mutex mutex;
   std::condition_variable_any finished;
   bool done = false;
+  bool failed = false;
 };
 
 enum class Outcome { Finished, TimedOut, Stopped };
@@ -65,9 +67,15 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
   std::thread thread;
   try {
     thread = std::thread([exchange, token = cancel.get_token()] {
-      HttpExchange(*exchange->file, token);
+      bool failed = false;
+      try {
+        HttpExchange(*exchange->file, token);
+      } catch (...) {  // out of memory: a failed fetch, not the end of the program
+        failed = true;
+      }
       std::lock_guard lock(exchange->mutex);
       exchange->done = true;
+      exchange->failed = failed;
       exchange->finished.notify_all();
     });
   } catch (const std::system_error&) {
@@ -112,15 +120,15 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
   if (thread.joinable()) thread.join();
 
   if (outcome == Outcome::TimedOut) return TimeoutMessage();
-  if (outcome == Outcome::Stopped) return {};
+  if (outcome == Outcome::Stopped || exchange->failed) return {};
 
-  if (!exchange->file->ReadRecord(record)) return record[0];
+  if (!exchange->file->ReadRecord(record)) return std::move(record[0]);
   if (options.returnedHeaders != nullptr) *options.returnedHeaders = BytesToText(record[5]);
   if (options.returnedCookies != nullptr) *options.returnedCookies = BytesToText(record[1]);
   switch (options.resultType.value_or(0)) {
     case 1: return Utf8TextToGbk(BytesToText(record[0]));
     case 2: return Big5ToSimplifiedGbk(BytesToText(record[0]));
-    default: return record[0];
+    default: return std::move(record[0]);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <mutex>
@@ -68,13 +69,23 @@ bool StartsWithIgnoreCase(const Text& text, std::string_view prefix) {
 
 // What one transfer brings back: the body and the raw header block of the last response.
 struct Answer {
+  CURL* easy = nullptr;
   Bytes body;
   Text headers;
   bool headersComplete = false;
 };
 
 std::size_t TakeBody(char* data, std::size_t, std::size_t n, void* answer) {
-  Bytes& body = static_cast<Answer*>(answer)->body;
+  auto& a = *static_cast<Answer*>(answer);
+  Bytes& body = a.body;
+  if (body.empty()) {
+    // One allocation for an announced length (never past the limit) instead of regrowing.
+    curl_off_t announced = -1;
+    curl_easy_getinfo(a.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    if (announced > 0) {
+      body.reserve(std::min(static_cast<std::size_t>(announced), kMaxBodyBytes));
+    }
+  }
   const std::size_t room = kMaxBodyBytes - body.size();
   if (n > room) {
     body.append(data, room);
@@ -138,15 +149,15 @@ struct Request {
 // Runs the transfer on a multi handle of its own so that a stop request can wake it at once.
 void Perform(const Request& r, Answer& answer, std::stop_token stop) {
   CurlProcess& process = Curl();
-  Easy easy(curl_easy_init());
-  Multi multi(curl_multi_init());
-  if (!easy || !multi) return;
-  CURL* e = easy.get();
-
   const bool post = r.method == "POST";
   const PreparedHeaders prepared =
       PrepareHeaders(r.url, r.method, r.headerText, r.body, r.cookieText);
-  HeaderList headers = HeaderLines(prepared.headerText, post, r.body.empty());
+  // Declared first so that it outlives the handles that point at it.
+  const HeaderList headers = HeaderLines(prepared.headerText, post, r.body.empty());
+  Multi multi(curl_multi_init());
+  Easy easy(curl_easy_init());
+  if (!easy || !multi) return;
+  CURL* e = easy.get();
 
   curl_easy_setopt(e, CURLOPT_URL, r.url.c_str());
   curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
@@ -193,6 +204,7 @@ void Perform(const Request& r, Answer& answer, std::stop_token stop) {
     curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
   }
 
+  answer.easy = e;
   curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, TakeBody);
   curl_easy_setopt(e, CURLOPT_WRITEDATA, &answer);
   curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, TakeHeaderLine);
