@@ -73,10 +73,11 @@ TEST(QtWindow, CallFromAnotherThreadWaitsForTheWindowThread) {
 
 TEST(QtWindow, DestroyingTheWindowLetsAWaitingCallerGo) {
   auto app = std::make_unique<AppWindow>();
+  WindowOps* ops = &app->ops;
   std::atomic<bool> returned{false};
   Text text = "unset";
-  std::jthread worker([&] {
-    text = app->ops.GetText(Control::IntervalEdit);
+  std::jthread worker([ops, &text, &returned] {
+    text = ops->GetText(Control::IntervalEdit);
     returned = true;
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
