@@ -323,6 +323,7 @@ struct FailCase {
   const char* name;
   Blocker blocker;
 };
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
 
 class FailedSaveTest : public SettingsTest, public ::testing::WithParamInterface<FailCase> {
  protected:
