@@ -4,6 +4,9 @@
 #include <QFont>
 #include <QFontDatabase>
 
+#include "app/event_table.h"
+#include "app/main_window.h"
+#include "app/qt_window.h"
 #include "projects/settings.h"
 #include "text/codepage.h"
 
@@ -23,6 +26,18 @@ void OnMainWindowCreated(AppContext& app, const std::filesystem::path& programDi
   LoadProjects(app.window, app.state, app.settingsPath);
   // Shown after the load, whose own report would otherwise hide it at once.
   if (!writeError.empty()) app.window.SetStatusText(kStatusMessagePart, writeError);
+}
+
+int RunProgram(QApplication& application, const std::filesystem::path& programDirectory) {
+  // Declared in this order so that they are released in reverse: nothing outlives the window.
+  MainWindow window;
+  QtWindow windowOps(window);
+  MonitorState state;
+  AppContext app{windowOps, state, {}};
+  BindEvents(window, DefaultEventHandlers(app));
+  OnMainWindowCreated(app, programDirectory);
+  window.show();
+  return application.exec();
 }
 
 void UseFormFont(QApplication& application) {

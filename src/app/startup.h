@@ -14,6 +14,11 @@ namespace qw {
 // projects. A name that cannot be written is reported in StatusBar part 1.
 void OnMainWindowCreated(AppContext& app, const std::filesystem::path& programDirectory);
 
+// The program: builds the main window, runs start-up with the settings file in
+// programDirectory, shows the window and handles its events until it is closed. Everything
+// it made is released when it returns.
+int RunProgram(QApplication& application, const std::filesystem::path& programDirectory);
+
 // The 9-point type the form was drawn for; a CJK face where the system has a known one.
 void UseFormFont(QApplication& application);
 

@@ -98,6 +98,21 @@ TEST(QtWindow, WaitKeepsTheWindowResponsive) {
   EXPECT_TRUE(fired);
 }
 
+TEST(QtWindow, WaitEndsWhenTheProgramQuits) {
+  AppWindow app;
+  bool fullTime = true;
+  auto elapsed = Clock::duration::max();
+  QTimer::singleShot(0, [&] {
+    auto start = Clock::now();
+    fullTime = app.ops.Wait(10000);
+    elapsed = Clock::now() - start;
+  });
+  QTimer::singleShot(30, [] { QCoreApplication::exit(0); });
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_FALSE(fullTime);
+  EXPECT_LT(elapsed, std::chrono::seconds(5));
+}
+
 TEST(QtWindow, HandlePendingEventsRunsQueuedEvents) {
   AppWindow app;
   bool ran = false;

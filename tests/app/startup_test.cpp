@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -128,6 +130,35 @@ TEST(Startup, NameThatCannotBeWrittenIsReported) {
   EXPECT_EQ(status.rfind(SaveFailedText(), 0), 0u) << Utf8(status);
   EXPECT_GT(status.size(), SaveFailedText().size());
   EXPECT_EQ(window.RowCount(Control::ProjectList), 0);
+}
+
+}  // namespace
+}  // namespace qw
+
+namespace qw {
+namespace {
+
+TEST(Program, RunsUntilTheWindowIsClosed) {
+  TempDir dir;
+  QString titleShown;
+  bool visible = false;
+  QTimer::singleShot(50, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->objectName() != QStringLiteral("MainWindow")) continue;
+      titleShown = w->windowTitle();
+      visible = w->isVisible();
+      w->close();
+    }
+  });
+  auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
+  ASSERT_NE(application, nullptr);
+  EXPECT_EQ(RunProgram(*application, dir.path()), 0);
+  EXPECT_TRUE(visible);
+  EXPECT_EQ(titleShown, QStringLiteral("Quillwatch (Discuz通用版) v1.0"));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "wzconfig.inf"));
+  // Everything the program made went with it.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    EXPECT_NE(w->objectName(), QStringLiteral("MainWindow"));
 }
 
 }  // namespace
