@@ -13,6 +13,7 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth
   clang-format
+  libssl-dev
 )
 
 missing=()

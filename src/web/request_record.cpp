@@ -6,7 +6,10 @@
 namespace qw {
 
 bool HandoffFile::WriteRecord(const RequestRecord& record) {
+  size_t total = 0;
+  for (const Bytes& slot : record) total += 4 + slot.size();
   Bytes out;
+  out.reserve(total);
   for (const Bytes& slot : record) {
     if (slot.size() > std::numeric_limits<std::uint32_t>::max()) return false;
     auto n = static_cast<std::uint32_t>(slot.size());
