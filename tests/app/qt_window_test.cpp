@@ -55,34 +55,63 @@ bool PumpUntil(Done done, int milliseconds = 5000) {
   return done();
 }
 
+// Holds back the window thread's handling of calls from other threads, so that a test sees
+// a caller that is waiting for it.
+class HeldQtWindow : public QtWindow {
+ public:
+  using QtWindow::QtWindow;
+  bool callArrived = false;
+
+  void Release() {
+    held_ = false;
+    QMetaObject::invokeMethod(this, "RunPendingCalls", Qt::QueuedConnection);
+  }
+
+ protected:
+  bool event(QEvent* e) override {
+    if (held_ && e->type() == QEvent::MetaCall) {
+      callArrived = true;
+      return true;
+    }
+    return QtWindow::event(e);
+  }
+
+ private:
+  bool held_ = true;
+};
+
 TEST(QtWindow, CallFromAnotherThreadWaitsForTheWindowThread) {
-  AppWindow app;
-  QLabel* part = app.window.Status()->Part(kStatusMessagePart);
+  MainWindow window;
+  HeldQtWindow ops(window);
+  QLabel* part = window.Status()->Part(kStatusMessagePart);
   std::atomic<bool> returned{false};
   std::jthread worker([&] {
-    app.ops.SetStatusText(kStatusMessagePart, Gbk(" 正在获取..."));
+    ops.SetStatusText(kStatusMessagePart, Gbk(" 正在获取..."));
     returned = true;
   });
-  // Not handled yet: the widget is untouched and the caller still waits.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(PumpUntil([&] { return ops.callArrived; }));
+  // Arrived but not carried out yet: the widget is untouched and the caller still waits.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_FALSE(returned);
   EXPECT_EQ(part->text(), QString());
+  ops.Release();
   ASSERT_TRUE(PumpUntil([&] { return returned.load(); }));
   EXPECT_EQ(part->text(), QStringLiteral(" 正在获取..."));
 }
 
 TEST(QtWindow, DestroyingTheWindowLetsAWaitingCallerGo) {
-  auto app = std::make_unique<AppWindow>();
-  WindowOps* ops = &app->ops;
+  MainWindow window;
+  auto ops = std::make_unique<HeldQtWindow>(window);
+  WindowOps* caller = ops.get();
   std::atomic<bool> returned{false};
   Text text = "unset";
-  std::jthread worker([ops, &text, &returned] {
-    text = ops->GetText(Control::IntervalEdit);
+  std::jthread worker([caller, &text, &returned] {
+    text = caller->GetText(Control::IntervalEdit);
     returned = true;
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(PumpUntil([&] { return ops->callArrived; }));
   EXPECT_FALSE(returned);
-  app.reset();
+  ops.reset();
   worker.join();
   EXPECT_TRUE(returned);
   EXPECT_EQ(text, "");
