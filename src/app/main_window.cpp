@@ -53,7 +53,7 @@ enum Extra : unsigned {
   kTwoLines = 32,
 };
 
-struct ControlSpec {
+struct FormControl {
   const char* name;  // role name, or the form name of a control the logic never addresses
   Kind kind;
   const char* captionUtf8;  // nullptr: taken from the shared initial state
@@ -68,7 +68,7 @@ constexpr const char* kPostGroup = "PostHandlingGroup";
 
 // In creation order: a parent comes before its children, and LoadConfigButton before the
 // SaveConfigButton that covers it.
-constexpr ControlSpec kControls[] = {
+constexpr FormControl kControls[] = {
     {"标签1", Kind::Label, "监控频率(s)", 385, 8, 64, 20, kWindow},
     {"IntervalEdit", Kind::Edit, nullptr, 455, 8, 40, 20, kWindow, kCentred | kDigitsOnly},
     {"RunButton", Kind::Button, nullptr, 503, 4, 80, 28, kWindow},
@@ -286,35 +286,35 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildControls() {
   std::map<std::string, QWidget*> byName{{kWindow, this}};
-  for (const ControlSpec& spec : kControls) {
-    QWidget* parent = byName.at(spec.parent);
-    QWidget* widget = MakeWidget(spec.kind, parent);
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
-    byName[spec.name] = widget;
+  for (const FormControl& entry : kControls) {
+    QWidget* parent = byName.at(entry.parent);
+    QWidget* widget = MakeWidget(entry.kind, parent);
+    widget->setObjectName(QString::fromUtf8(entry.name));
+    widget->setGeometry(entry.x, entry.y, entry.width, entry.height);
+    byName[entry.name] = widget;
 
     Control control{};
-    bool addressed = FindControl(spec.name, &control);
+    bool addressed = FindControl(entry.name, &control);
     if (addressed) controls_[control] = widget;
     const InitialControlState* initial = addressed ? InitialStateOf(control) : nullptr;
-    const char* caption = spec.captionUtf8 ? spec.captionUtf8 : initial ? initial->textUtf8 : "";
+    const char* caption = entry.captionUtf8 ? entry.captionUtf8 : initial ? initial->textUtf8 : "";
     SetWidgetText(widget, QString::fromUtf8(caption));
     if (initial) {
       widget->setEnabled(!initial->disabled);
       if (auto* check = qobject_cast<QCheckBox*>(widget)) check->setChecked(initial->ticked);
     }
 
-    if (spec.extra & kCentred) qobject_cast<QLineEdit*>(widget)->setAlignment(Qt::AlignCenter);
-    if (spec.extra & kDigitsOnly) {
+    if (entry.extra & kCentred) qobject_cast<QLineEdit*>(widget)->setAlignment(Qt::AlignCenter);
+    if (entry.extra & kDigitsOnly) {
       // Digits only, as an integer-only edit box takes them; empty stays allowed.
       auto* validator =
           new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), widget);
       qobject_cast<QLineEdit*>(widget)->setValidator(validator);
     }
-    if (spec.extra & kHidden) widget->hide();
-    if (spec.extra & kSelected) qobject_cast<QRadioButton*>(widget)->setChecked(true);
-    if (spec.extra & kDisabled) widget->setEnabled(false);
-    if (spec.extra & kTwoLines)
+    if (entry.extra & kHidden) widget->hide();
+    if (entry.extra & kSelected) qobject_cast<QRadioButton*>(widget)->setChecked(true);
+    if (entry.extra & kDisabled) widget->setEnabled(false);
+    if (entry.extra & kTwoLines)
       qobject_cast<QLabel*>(widget)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FitCaption(widget);
 
