@@ -87,7 +87,7 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
       options.timeoutSeconds ? std::int64_t{*options.timeoutSeconds} * 1000 : 60000;
   const auto deadline = start + std::chrono::milliseconds(timeoutMs);
 
-  Outcome outcome;
+  Outcome outcome = Outcome::TimedOut;  // set by the loop below
   {
     std::unique_lock lock(exchange->mutex);
     for (;;) {
