@@ -279,15 +279,7 @@ void QtWindow::LaunchBrowser(const Text& address) {
 
 bool QtWindow::WaitFor(int milliseconds, std::stop_token stop) {
   if (OnWindowThread()) return WaitOnWindowThread(milliseconds, stop);
-  // Another thread has no window events to handle: it sleeps until the time is up or a
-  // stop is requested.
-  std::mutex m;
-  std::condition_variable_any cv;
-  std::unique_lock lock(m);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds) +
-                  std::chrono::microseconds(1);
-  cv.wait_until(lock, stop, deadline, [] { return false; });
-  return !stop.stop_requested();
+  return Sleep(milliseconds, stop);  // another thread has no window events
 }
 
 bool QtWindow::WaitOnWindowThread(int milliseconds, const std::stop_token& stop) {

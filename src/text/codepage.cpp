@@ -44,8 +44,8 @@ std::string Convert(UConverter* to, UConverter* from, std::string_view in) {
   if (U_FAILURE(status)) return {};
   std::string out(static_cast<size_t>(n) * 4 + 1, '\0');
   status = U_ZERO_ERROR;
-  int32_t m = ucnv_fromUChars(to, out.data(), static_cast<int32_t>(out.size()), units.data(), n,
-                              &status);
+  int32_t m =
+      ucnv_fromUChars(to, out.data(), static_cast<int32_t>(out.size()), units.data(), n, &status);
   if (U_FAILURE(status)) return {};
   out.resize(static_cast<size_t>(m));
   return out;
@@ -53,7 +53,9 @@ std::string Convert(UConverter* to, UConverter* from, std::string_view in) {
 
 }  // namespace
 
-Text Gbk(std::string_view utf8) { return BytesToText(Convert(GbkConverter(), Utf8Converter(), utf8)); }
+Text Gbk(std::string_view utf8) {
+  return BytesToText(Convert(GbkConverter(), Utf8Converter(), utf8));
+}
 
 std::string Utf8(std::string_view gbk) { return Convert(Utf8Converter(), GbkConverter(), gbk); }
 

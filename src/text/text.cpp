@@ -29,9 +29,8 @@ bool SameBytes(std::string_view a, std::string_view b, bool ignoreCase) {
 }
 
 int ClampToInt(size_t n) {
-  return n > static_cast<size_t>(std::numeric_limits<int>::max())
-             ? std::numeric_limits<int>::max()
-             : static_cast<int>(n);
+  return n > static_cast<size_t>(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
+                                                                  : static_cast<int>(n);
 }
 
 Text Join(std::initializer_list<std::string_view> parts) {

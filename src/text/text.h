@@ -46,8 +46,8 @@ Text BlankText(int n);
 
 // The text between the first startMarker and the first endMarker after it. The markers
 // are the caller's variables: "#引号" in them is replaced by a double quote, in place.
-Text TextBetween(std::string_view text, Text& startMarker, Text& endMarker,
-                 int startPosition = 0, bool caseSensitive = false);
+Text TextBetween(std::string_view text, Text& startMarker, Text& endMarker, int startPosition = 0,
+                 bool caseSensitive = false);
 
 // Conversions.
 int TextToInt(std::string_view text);

@@ -1,8 +1,5 @@
 #include "window/memory_window.h"
 
-#include <chrono>
-#include <condition_variable>
-
 #include "text/codepage.h"
 #include "window/initial_state.h"
 
@@ -153,14 +150,7 @@ void MemoryWindow::LaunchBrowser(const Text& address) {
 }
 
 bool MemoryWindow::WaitFor(int milliseconds, std::stop_token stop) {
-  // No window events here: sleep until the time is up or a stop is requested.
-  std::mutex m;
-  std::condition_variable_any cv;
-  std::unique_lock lock(m);
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds) +
-                  std::chrono::microseconds(1);
-  cv.wait_until(lock, stop, deadline, [] { return false; });
-  return !stop.stop_requested();
+  return Sleep(milliseconds, stop);  // no window events here
 }
 
 std::vector<MemoryWindow::Message> MemoryWindow::Messages() {

@@ -1,5 +1,9 @@
 #include "window/window_ops.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "text/codepage.h"
 
 namespace qw {
@@ -65,6 +69,17 @@ void WindowOps::OpenAddress(const Text& address) {
 bool WindowOps::Wait(int milliseconds, std::stop_token stop) {
   if (milliseconds <= 0) return !stop.stop_requested();
   return WaitFor(milliseconds, stop);
+}
+
+bool WindowOps::Sleep(int milliseconds, const std::stop_token& stop) {
+  std::mutex m;
+  std::condition_variable_any cv;
+  std::unique_lock lock(m);
+  // "More than" the given time: a microsecond past it.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds) +
+                  std::chrono::microseconds(1);
+  cv.wait_until(lock, stop, deadline, [] { return false; });
+  return !stop.stop_requested();
 }
 
 }  // namespace qw

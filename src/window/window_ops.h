@@ -78,7 +78,7 @@ class WindowOps {
   virtual int RowCount(Control list) = 0;
   virtual void DeleteRow(Control list, int row) = 0;
   virtual void DeleteAllRows(Control list) = 0;
-  virtual int SelectedRow(Control list) = 0;  // first selected row, -1 when none
+  virtual int SelectedRow(Control list) = 0;          // first selected row, -1 when none
   virtual void SelectRow(Control list, int row) = 0;  // -1 clears the selection
 
   // Status bar; a part the bar lacks changes nothing and reads empty.
@@ -110,6 +110,9 @@ class WindowOps {
   virtual void ShowMessageBox(const Text& text, const Text& title) = 0;
   virtual void LaunchBrowser(const Text& address) = 0;
   virtual bool WaitFor(int milliseconds, std::stop_token stop) = 0;
+
+  // For a thread without window events: sleeps until the time is up or stop is requested.
+  static bool Sleep(int milliseconds, const std::stop_token& stop);
 };
 
 // True for an address that may go to the browser: it begins with http:// or https://,

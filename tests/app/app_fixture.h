@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/qt_window.h"
+#include "support/temp_dir.h"
 
 namespace qw {
 
@@ -20,20 +21,8 @@ struct AppWindow {
   std::vector<Text> opened;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-Bytes ReadFileBytes(const std::filesystem::path& file);
-void WriteFileBytes(const std::filesystem::path& file, const Bytes& bytes);
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
 
 }  // namespace qw

@@ -20,7 +20,7 @@ namespace {
 // The lines of a settings file, line endings and blank lines left out.
 std::vector<Text> FileLines(const std::filesystem::path& file) {
   std::vector<Text> lines;
-  Bytes bytes = ReadFileBytes(file);
+  Bytes bytes = ReadBytes(file);
   size_t start = 0;
   while (start < bytes.size()) {
     size_t end = bytes.find('\n', start);
@@ -58,7 +58,7 @@ TEST(Startup, StoredNameBecomesTheTitleAndTheFileStaysUntouched) {
           "[1]\r\nwebname=示例论坛\r\nurl=http://bbs.example.com/forum-2-1.html\r\nisgbk=1\r\n"
           "[2]\r\nwebname=技术交流\r\nurl=http://tech.example.org/forum-7-1.html\r\nisgbk=0\r\n");
   const auto path = dir.path() / "wzconfig.inf";
-  WriteFileBytes(path, file);
+  WriteBytes(path, file);
   auto writtenAt = std::filesystem::last_write_time(path);
 
   AppWindow app;
@@ -67,7 +67,7 @@ TEST(Startup, StoredNameBecomesTheTitleAndTheFileStaysUntouched) {
   OnMainWindowCreated(context, dir.path());
 
   EXPECT_EQ(app.window.windowTitle(), QStringLiteral("论坛新帖助手 v1.0"));
-  EXPECT_EQ(ReadFileBytes(path), file);
+  EXPECT_EQ(ReadBytes(path), file);
   EXPECT_EQ(std::filesystem::last_write_time(path), writtenAt);
   EXPECT_EQ(app.ops.GetText(Control::IntervalEdit), "60");
   ASSERT_EQ(app.ops.RowCount(Control::ProjectList), 2);
@@ -91,7 +91,7 @@ TEST(Startup, NameReadAsEmptyIsWrittenAgain) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fileUtf8);
     TempDir dir;
-    WriteFileBytes(dir.path() / "wzconfig.inf", Gbk(c.fileUtf8));
+    WriteBytes(dir.path() / "wzconfig.inf", Gbk(c.fileUtf8));
     MemoryWindow window;
     MonitorState state;
     AppContext context{window, state, {}};
@@ -120,7 +120,7 @@ TEST(Startup, NameThatCannotBeWrittenIsReported) {
   TempDir dir;
   // The program's folder is a file, so nothing can be written beside it.
   auto notAFolder = dir.path() / "program";
-  WriteFileBytes(notAFolder, "x");
+  WriteBytes(notAFolder, "x");
   MemoryWindow window;
   MonitorState state;
   AppContext context{window, state, {}};

@@ -9,7 +9,7 @@
 #endif
 
 #include "projects/ini_file.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "text/codepage.h"
 #include "window/memory_window.h"
 

@@ -6,7 +6,9 @@
 
 namespace qw::test {
 
-std::string FixturePath(const std::string& name) { return std::string(QW_FIXTURE_DIR) + "/" + name; }
+std::string FixturePath(const std::string& name) {
+  return std::string(QW_FIXTURE_DIR) + "/" + name;
+}
 
 std::string ReadFixture(const std::string& name) {
   std::ifstream in(FixturePath(name), std::ios::binary);

@@ -34,9 +34,13 @@ TEST(FindText, Table) {
       {"\x81\x61", "\x81\x41", 1, true, 1},
       {"\x81\x61", "\x81\x41", 1, false, -1},
       // The trail byte 0x61 is never the start of a match.
-      {"\x81\x61" "a", "a", 1, false, 3},
+      {"\x81\x61"
+       "a",
+       "a", 1, false, 3},
       // A start position on a trail byte starts the walk there.
-      {"\x81\x61" "a", "a", 2, false, 2},
+      {"\x81\x61"
+       "a",
+       "a", 2, false, 2},
       // A dangling lead byte ends the scan.
       {"ab\x81", "\x81", 1, false, 3},
       {"\x81", "x", 1, false, -1},
@@ -125,8 +129,14 @@ TEST(LetterCase, DoubleByteCharactersStayWhole) {
   // ABC then the full-width letters A and B (A3 C1, A3 C2).
   EXPECT_EQ(ToLowerCase("ABC\xA3\xC1\xA3\xC2"), "abc\xA3\xC1\xA3\xC2");
   // A trail byte in the ASCII letter range is never changed.
-  EXPECT_EQ(ToLowerCase("\x81\x41" "A"), "\x81\x41" "a");
-  EXPECT_EQ(ToUpperCase("\x81\x61" "a"), "\x81\x61" "A");
+  EXPECT_EQ(ToLowerCase("\x81\x41"
+                        "A"),
+            "\x81\x41"
+            "a");
+  EXPECT_EQ(ToUpperCase("\x81\x61"
+                        "a"),
+            "\x81\x61"
+            "A");
   // A dangling lead byte ends the walk; the length stays.
   EXPECT_EQ(ToUpperCase("a\x81"), "A\x81");
   EXPECT_EQ(CompareTextIgnoreCase("AbC", "aBc"), 0);
@@ -162,10 +172,17 @@ TEST(Conversions, NumbersFromText) {
     Text text;
     int expected;
   } ints[] = {
-      {"280", 280}, {" 12", 12},  {"1.5", 1},  {"-7x", -7},
-      {"abc", 0},   {"", 0},      {full280, 280},
+      {"280", 280},
+      {" 12", 12},
+      {"1.5", 1},
+      {"-7x", -7},
+      {"abc", 0},
+      {"", 0},
+      {full280, 280},
       {kFullSpace + "\xA3\xB1\xA3\xB2\xA3\xB0", 120},
-      {"\xA3\xAD" "5", -5},  // full-width minus
+      {"\xA3\xAD"
+       "5",
+       -5},  // full-width minus
       {"\t\n+42", 42},
       {"99999999999", 2147483647},
       {"-99999999999", -2147483647 - 1},
@@ -175,7 +192,7 @@ TEST(Conversions, NumbersFromText) {
     Text text;
     double expected;
   } numbers[] = {
-      {"8080/", 8080}, {"1.5", 1.5}, {"", 0}, {"x1", 0}, {"2e3", 2000},
+      {"8080/", 8080}, {"1.5", 1.5}, {"", 0},     {"x1", 0},  {"2e3", 2000},
       {"-.5", -0.5},   {"1e", 1},    {"0x10", 0}, {"inf", 0}, {full280 + ".5", 280.5},
   };
   for (const auto& c : numbers) EXPECT_DOUBLE_EQ(TextToNumber(c.text), c.expected) << c.text;

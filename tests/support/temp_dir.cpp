@@ -1,4 +1,4 @@
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <fstream>
 #include <iterator>
@@ -13,7 +13,7 @@ TempDir::TempDir() {
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path candidate =
-        std::filesystem::temp_directory_path() / ("qw-projects-" + std::to_string(random()));
+        std::filesystem::temp_directory_path() / ("qw-test-" + std::to_string(random()));
     if (std::filesystem::create_directory(candidate)) {
       path_ = candidate;
       return;
