@@ -175,8 +175,9 @@ struct TestIdentity {
     serverKey = EVP_EC_gen("P-256");
     authority = Issue(authorityKey, "Quillwatch Test Authority", nullptr, authorityKey, true);
     server = Issue(serverKey, "127.0.0.1", authority, authorityKey, false);
+    // A port just bound makes the name unique among the processes running now.
     const auto path = std::filesystem::temp_directory_path() /
-                      ("quillwatch-test-authority-" + std::to_string(BoundPortSeed()) + ".pem");
+                      ("quillwatch-test-authority-" + std::to_string(ClosedPort()) + ".pem");
     BIO* out = BIO_new_file(path.string().c_str(), "w");
     if (out == nullptr) throw std::runtime_error("cannot write the test authority");
     PEM_write_bio_X509(out, authority);
@@ -190,17 +191,6 @@ struct TestIdentity {
     X509_free(authority);
     EVP_PKEY_free(serverKey);
     EVP_PKEY_free(authorityKey);
-  }
-
-  // Something unique to this process for the file name.
-  static int BoundPortSeed() {
-    StartSockets();
-    Socket s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = LoopbackAddress(0);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    const int port = BoundPort(s);
-    CloseSocket(s);
-    return port;
   }
 
   static void AddExtension(X509* cert, X509* issuer, int nid, const char* value) {
