@@ -11,6 +11,7 @@ export QT_QPA_PLATFORM=offscreen
 tsan=${QW_TSAN_BUILD_DIR:-build-tsan}
 cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQW_TSAN=ON -DQW_BUILD_BENCH=OFF
 cmake --build "$tsan" -j "$(nproc)" --target window_tests app_tests fetch_tests
+export TSAN_OPTIONS="suppressions=$PWD/scripts/tsan.supp"
 for suite in window/window_tests app/app_tests web/fetch_tests; do
   echo "ThreadSanitizer: $suite"
   "$tsan/tests/$suite" --gtest_brief=1

@@ -71,6 +71,11 @@ void QtWindow::OnWindowThread(const std::function<void()>& call) {
   channel->done.wait(lock, [&] { return pending.done; });
 }
 
+int QtWindow::WaitingCallers() const {
+  std::lock_guard lock(channel_->mutex);
+  return static_cast<int>(channel_->pending.size());
+}
+
 void QtWindow::RunPendingCalls() {
   std::shared_ptr<CallChannel> channel = channel_;
   for (;;) {

@@ -63,6 +63,9 @@ class QtWindow : public QObject, public WindowOps {
   // The one place where an address leaves the program for the desktop's browser.
   void LaunchBrowser(const Text& address) override;
   bool WaitFor(int milliseconds, std::stop_token stop) override;
+  // How many callers from other threads wait for their calls to be carried out. Taken under
+  // the hand-over's lock, so everything a caller did before it called in is visible after.
+  int WaitingCallers() const;
 
  private slots:
   void RunPendingCalls();

@@ -61,6 +61,9 @@ class HeldQtWindow : public QtWindow {
  public:
   using QtWindow::QtWindow;
   bool callArrived = false;
+  // Read through the hand-over's lock: the caller's own steps before it called in (such as
+  // looking up the virtual call) are then ordered before whatever the test does next.
+  bool CallerWaits() const { return callArrived && WaitingCallers() == 1; }
 
   void Release() {
     held_ = false;
@@ -89,7 +92,7 @@ TEST(QtWindow, CallFromAnotherThreadWaitsForTheWindowThread) {
     ops.SetStatusText(kStatusMessagePart, Gbk(" 正在获取..."));
     returned = true;
   });
-  ASSERT_TRUE(PumpUntil([&] { return ops.callArrived; }));
+  ASSERT_TRUE(PumpUntil([&] { return ops.CallerWaits(); }));
   // Arrived but not carried out yet: the widget is untouched and the caller still waits.
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_FALSE(returned);
@@ -109,7 +112,7 @@ TEST(QtWindow, DestroyingTheWindowLetsAWaitingCallerGo) {
     text = caller->GetText(Control::IntervalEdit);
     returned = true;
   });
-  ASSERT_TRUE(PumpUntil([&] { return ops->callArrived; }));
+  ASSERT_TRUE(PumpUntil([&] { return ops->CallerWaits(); }));
   EXPECT_FALSE(returned);
   ops.reset();
   worker.join();
