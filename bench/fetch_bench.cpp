@@ -1,6 +1,6 @@
-// Fetching a 100 KB page from a loopback server: GuardedRequest (exchange thread, hand-off
-// file, multi handle, shared cookie store) against a bare libcurl easy transfer of the same
-// page. Both open a new connection for every fetch.
+// Fetching a 100 KB page from a loopback server: GuardedRequest (hand-over to an exchange
+// thread, hand-off file, multi handle, shared cookie store) against a bare libcurl easy
+// transfer of the same page. Both open a new connection for every fetch.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -61,8 +61,8 @@ void BareCurlFetch(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kPageBytes));
 }
 
-// What starting and joining the exchange's own thread costs by itself, for reading the gap
-// between the two fetches.
+// What starting and joining a thread costs by itself: the price the kept exchange threads
+// save on every fetch.
 void ThreadStartAndJoin(benchmark::State& state) {
   for (auto _ : state) {
     std::thread thread([] {});

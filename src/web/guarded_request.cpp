@@ -3,6 +3,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -35,6 +37,57 @@ struct Exchange {
 
 enum class Outcome { Finished, TimedOut, Stopped };
 
+// The threads that carry out exchanges, kept for the next request: starting a thread costs
+// about as much as a whole fetch from a nearby server. A thread left idle for a minute ends.
+// Never destroyed, so that a thread finishing at exit still finds it.
+class ExchangeThreads {
+ public:
+  static ExchangeThreads& Instance() {
+    static auto* threads = new ExchangeThreads;
+    return *threads;
+  }
+
+  // Hands job to an idle thread, or to a new one; false when no thread could be started.
+  bool Run(std::function<void()> job) {
+    std::lock_guard lock(mutex_);
+    if (idle_ > 0) {
+      --idle_;
+      jobs_.push_back(std::move(job));
+      wake_.notify_one();
+      return true;
+    }
+    try {
+      std::thread([this, first = std::move(job)]() mutable { Serve(std::move(first)); }).detach();
+    } catch (const std::system_error&) {
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr auto kIdleLifetime = std::chrono::minutes(1);
+
+  void Serve(std::function<void()> job) {
+    for (;;) {
+      job();
+      job = nullptr;
+      std::unique_lock lock(mutex_);
+      ++idle_;
+      if (!wake_.wait_for(lock, kIdleLifetime, [this] { return !jobs_.empty(); })) {
+        --idle_;
+        return;
+      }
+      job = std::move(jobs_.front());
+      jobs_.pop_front();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> jobs_;
+  int idle_ = 0;  // threads waiting for a job and not yet promised one
+};
+
 }  // namespace
 
 Text TimeoutMessage() {
@@ -64,23 +117,19 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
   if (!exchange->file->WriteRecord(record)) return {};
 
   std::stop_source cancel;
-  std::thread thread;
-  try {
-    thread = std::thread([exchange, token = cancel.get_token()] {
-      bool failed = false;
-      try {
-        HttpExchange(*exchange->file, token);
-      } catch (...) {  // out of memory: a failed fetch, not the end of the program
-        failed = true;
-      }
-      std::lock_guard lock(exchange->mutex);
-      exchange->done = true;
-      exchange->failed = failed;
-      exchange->finished.notify_all();
-    });
-  } catch (const std::system_error&) {
-    // No exchange thread: nothing will finish, so the wait below ends as a time-out.
-  }
+  // Without an exchange thread nothing will finish, so the wait below ends as a time-out.
+  const bool started = ExchangeThreads::Instance().Run([exchange, token = cancel.get_token()] {
+    bool failed = false;
+    try {
+      HttpExchange(*exchange->file, token);
+    } catch (...) {  // out of memory: a failed fetch, not the end of the program
+      failed = true;
+    }
+    std::lock_guard lock(exchange->mutex);
+    exchange->done = true;
+    exchange->failed = failed;
+    exchange->finished.notify_all();
+  });
 
   const auto start = Clock::now();
   const std::int64_t timeoutMs =
@@ -114,15 +163,18 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
     }
   }
 
-  // An abandoned exchange is woken and ends by itself within moments; joining it keeps
+  // An abandoned exchange is woken and ends by itself within moments; waiting for it keeps
   // threads and connections from piling up behind repeated time-outs.
   cancel.request_stop();
-  if (thread.joinable()) thread.join();
+  if (started) {
+    std::unique_lock lock(exchange->mutex);
+    exchange->finished.wait(lock, [&] { return exchange->done; });
+  }
 
   if (outcome == Outcome::TimedOut) return TimeoutMessage();
   if (outcome == Outcome::Stopped || exchange->failed) return {};
 
-  if (!exchange->file->ReadRecord(record)) return std::move(record[0]);
+  if (!exchange->file->TakeRecord(record)) return std::move(record[0]);
   if (options.returnedHeaders != nullptr) *options.returnedHeaders = BytesToText(record[5]);
   if (options.returnedCookies != nullptr) *options.returnedCookies = BytesToText(record[1]);
   switch (options.resultType.value_or(0)) {

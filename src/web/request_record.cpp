@@ -22,10 +22,9 @@ bool HandoffFile::WriteRecord(const RequestRecord& record) {
   return true;
 }
 
-bool HandoffFile::ReadRecord(RequestRecord& record) const {
-  RequestRecord read;
+bool HandoffFile::FindEntries(std::array<Span, kRecordSlots>& entries) const {
   size_t pos = 0;
-  for (Bytes& slot : read) {
+  for (Span& entry : entries) {
     if (contents_.size() - pos < 4) return false;
     std::uint32_t n = 0;
     for (int i = 0; i < 4; ++i) {
@@ -34,10 +33,32 @@ bool HandoffFile::ReadRecord(RequestRecord& record) const {
     pos += 4;
     // A count that runs past the end is a truncated file, not a request to allocate.
     if (contents_.size() - pos < n) return false;
-    slot.assign(contents_, pos, n);
+    entry = {pos, n};
     pos += n;
   }
-  record = std::move(read);
+  return true;
+}
+
+bool HandoffFile::ReadRecord(RequestRecord& record) const {
+  std::array<Span, kRecordSlots> entries;
+  if (!FindEntries(entries)) return false;
+  for (int slot = 0; slot < kRecordSlots; ++slot) {
+    record[slot].assign(contents_, entries[slot].offset, entries[slot].size);
+  }
+  return true;
+}
+
+bool HandoffFile::TakeRecord(RequestRecord& record) {
+  std::array<Span, kRecordSlots> entries;
+  if (!FindEntries(entries)) return false;
+  for (int slot = 1; slot < kRecordSlots; ++slot) {
+    record[slot].assign(contents_, entries[slot].offset, entries[slot].size);
+  }
+  // The first entry, the largest as a rule (the page), keeps the file's own buffer.
+  contents_.resize(entries[0].offset + entries[0].size);
+  contents_.erase(0, entries[0].offset);
+  record[0] = std::move(contents_);
+  contents_.clear();
   return true;
 }
 

@@ -26,12 +26,22 @@ class HandoffFile {
   // Rewinds and reads seven whole entries; false, with the record untouched, when the file
   // holds fewer.
   bool ReadRecord(RequestRecord& record) const;
+  // Reads as ReadRecord does and leaves the file empty, handing its buffer on to the first
+  // slot instead of copying it.
+  bool TakeRecord(RequestRecord& record);
 
   // The file's raw bytes.
   const Bytes& Contents() const { return contents_; }
   void SetContents(Bytes contents) { contents_ = std::move(contents); }
 
  private:
+  struct Span {
+    size_t offset = 0;
+    size_t size = 0;
+  };
+  // Where each of the seven entries' bytes lie; false when the file holds fewer.
+  bool FindEntries(std::array<Span, kRecordSlots>& entries) const;
+
   Bytes contents_;
 };
 

@@ -128,6 +128,23 @@ TEST_F(GuardedRequestTest, StopReturnsEmptyWithin100Ms) {
   EXPECT_TRUE(server.WaitIdle(2s));
 }
 
+TEST_F(GuardedRequestTest, AFetchIsNotHeldBehindAStalledOne) {
+  server.Stall("/silent");
+  server.Answer("/page", LoopbackServer::Response("page"));
+  std::stop_source stop;
+  Text silent = server.Url("/silent");
+  auto stalled =
+      std::async(std::launch::async, [&] { return GuardedRequest(silent, {}, stop.get_token()); });
+  ASSERT_TRUE(server.WaitForRequests(1, 5s));
+
+  Text page = server.Url("/page");
+  const auto start = Clock::now();
+  EXPECT_EQ(GuardedRequest(page), "page");
+  EXPECT_LT(Since(start), 1000ms);
+  stop.request_stop();
+  EXPECT_EQ(stalled.get(), "");
+}
+
 TEST_F(GuardedRequestTest, BlankAddressMakesNoRequest) {
   for (const Text& blank : {Text(""), Text("   "), Text("\xA1\xA1"), Text(" \xA1\xA1 ")}) {
     Text url = blank;

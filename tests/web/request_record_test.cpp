@@ -79,7 +79,30 @@ TEST(HandoffFile, FewerThanSevenWholeEntriesDoNotRead) {
     record[0] = "caller's own url";
     EXPECT_FALSE(file.ReadRecord(record)) << "cut at " << cut;
     EXPECT_EQ(record[0], "caller's own url") << "a failed read changed the record";
+    EXPECT_FALSE(file.TakeRecord(record)) << "cut at " << cut;
+    EXPECT_EQ(record[0], "caller's own url") << "a failed take changed the record";
+    EXPECT_EQ(file.Contents(), raw.substr(0, cut)) << "a failed take changed the file";
   }
+}
+
+TEST(HandoffFile, TakeReadsWhatReadReadsAndEmptiesTheFile) {
+  RequestRecord answer = SampleRecord();
+  answer[0] = Bytes(100 * 1024, 'p');
+  HandoffFile file;
+  // Trailing bytes after the seventh entry stay out of the first slot.
+  file.SetContents([&] {
+    HandoffFile written;
+    EXPECT_TRUE(written.WriteRecord(answer));
+    return written.Contents() + "trailing";
+  }());
+  RequestRecord read;
+  ASSERT_TRUE(file.ReadRecord(read));
+  RequestRecord taken;
+  ASSERT_TRUE(file.TakeRecord(taken));
+  EXPECT_EQ(read, answer);
+  EXPECT_EQ(taken, answer);
+  EXPECT_EQ(file.Contents(), "");
+  EXPECT_FALSE(file.TakeRecord(taken));
 }
 
 TEST(HandoffFile, CountRunningPastTheEndFails) {
