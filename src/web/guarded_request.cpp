@@ -125,10 +125,12 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
     } catch (...) {  // out of memory: a failed fetch, not the end of the program
       failed = true;
     }
-    std::lock_guard lock(exchange->mutex);
-    exchange->done = true;
-    exchange->failed = failed;
-    exchange->finished.notify_all();
+    {
+      std::lock_guard lock(exchange->mutex);
+      exchange->done = true;
+      exchange->failed = failed;
+    }
+    exchange->finished.notify_all();  // the job still holds exchange
   });
 
   const auto start = Clock::now();
