@@ -47,8 +47,11 @@ class ExchangeThreads {
     return *threads;
   }
 
-  // Hands job to an idle thread, or to a new one; false when no thread could be started.
-  bool Run(std::function<void()> job) {
+  // Runs work on an idle thread, or on a new one, and then finish once the thread counts as
+  // idle again, so that a caller that waits for finish finds the thread ready for its next
+  // request. False when no thread could be started.
+  bool Run(std::function<void()> work, std::function<void()> finish) {
+    Job job{std::move(work), std::move(finish)};
     std::lock_guard lock(mutex_);
     if (idle_ > 0) {
       --idle_;
@@ -67,12 +70,21 @@ class ExchangeThreads {
  private:
   static constexpr auto kIdleLifetime = std::chrono::minutes(1);
 
-  void Serve(std::function<void()> job) {
+  struct Job {
+    std::function<void()> work;
+    std::function<void()> finish;
+  };
+
+  void Serve(Job job) {
     for (;;) {
-      job();
-      job = nullptr;
+      job.work();
+      {
+        std::lock_guard lock(mutex_);
+        ++idle_;
+      }
+      job.finish();
+      job = {};
       std::unique_lock lock(mutex_);
-      ++idle_;
       if (!wake_.wait_for(lock, kIdleLifetime, [this] { return !jobs_.empty(); })) {
         --idle_;
         return;
@@ -84,8 +96,8 @@ class ExchangeThreads {
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<std::function<void()>> jobs_;
-  int idle_ = 0;  // threads waiting for a job and not yet promised one
+  std::deque<Job> jobs_;
+  int idle_ = 0;  // threads done with their work and not yet promised another job
 };
 
 }  // namespace
@@ -118,20 +130,22 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
 
   std::stop_source cancel;
   // Without an exchange thread nothing will finish, so the wait below ends as a time-out.
-  const bool started = ExchangeThreads::Instance().Run([exchange, token = cancel.get_token()] {
-    bool failed = false;
-    try {
-      HttpExchange(*exchange->file, token);
-    } catch (...) {  // out of memory: a failed fetch, not the end of the program
-      failed = true;
-    }
-    {
-      std::lock_guard lock(exchange->mutex);
-      exchange->done = true;
-      exchange->failed = failed;
-    }
-    exchange->finished.notify_all();  // the job still holds exchange
-  });
+  const bool started = ExchangeThreads::Instance().Run(
+      [exchange, token = cancel.get_token()] {
+        try {
+          HttpExchange(*exchange->file, token);
+        } catch (...) {  // out of memory: a failed fetch, not the end of the program
+          std::lock_guard lock(exchange->mutex);
+          exchange->failed = true;
+        }
+      },
+      [exchange] {
+        {
+          std::lock_guard lock(exchange->mutex);
+          exchange->done = true;
+        }
+        exchange->finished.notify_all();  // the job still holds exchange
+      });
 
   const auto start = Clock::now();
   const std::int64_t timeoutMs =

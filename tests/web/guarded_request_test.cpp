@@ -224,13 +224,15 @@ TEST_F(GuardedRequestTest, RepeatedTimeoutsLeaveNoThreadsOrFiles) {
     ASSERT_EQ(GuardedRequest(url, options), TimeoutMessage());
   }
   ASSERT_TRUE(server.WaitIdle(5s));
-  // A joined thread can linger in the task list for a moment.
+  // An ending thread can linger in the task list for a moment. Fewer than before is fine:
+  // what an earlier test left behind may have closed meanwhile.
   const auto deadline = Clock::now() + 2s;
-  while (test::ThreadCount() > threads && Clock::now() < deadline) {
+  while ((test::ThreadCount() > threads || test::OpenFileCount() > files) &&
+         Clock::now() < deadline) {
     std::this_thread::sleep_for(10ms);
   }
-  EXPECT_EQ(test::ThreadCount(), threads);
-  EXPECT_EQ(test::OpenFileCount(), files);
+  EXPECT_LE(test::ThreadCount(), threads);
+  EXPECT_LE(test::OpenFileCount(), files);
 }
 
 class CountingWindow : public MemoryWindow {
