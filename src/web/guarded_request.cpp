@@ -28,7 +28,7 @@ constexpr auto kEventSlice = std::chrono::milliseconds(10);
 // What the caller and the exchange thread share. Both hold it, so an exchange that outlives
 // its caller's interest still writes only into memory that is alive.
 struct Exchange {
-  std::shared_ptr<HandoffFile> file = std::make_shared<HandoffFile>();
+  HandoffFile file;
   std::mutex mutex;
   std::condition_variable_any finished;
   bool done = false;
@@ -126,14 +126,14 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
   record[6] = Gbk(options.followRedirects.value_or(true) ? "真" : "假");
 
   auto exchange = std::make_shared<Exchange>();
-  if (!exchange->file->WriteRecord(record)) return {};
+  if (!exchange->file.WriteRecord(record)) return {};
 
   std::stop_source cancel;
   // Without an exchange thread nothing will finish, so the wait below ends as a time-out.
   const bool started = ExchangeThreads::Instance().Run(
       [exchange, token = cancel.get_token()] {
         try {
-          HttpExchange(*exchange->file, token);
+          HttpExchange(exchange->file, token);
         } catch (...) {  // out of memory: a failed fetch, not the end of the program
           std::lock_guard lock(exchange->mutex);
           exchange->failed = true;
@@ -190,7 +190,7 @@ Bytes GuardedRequest(Text& url, const RequestOptions& options, std::stop_token s
   if (outcome == Outcome::TimedOut) return TimeoutMessage();
   if (outcome == Outcome::Stopped || exchange->failed) return {};
 
-  if (!exchange->file->TakeRecord(record)) return std::move(record[0]);
+  if (!exchange->file.TakeRecord(record)) return std::move(record[0]);
   if (options.returnedHeaders != nullptr) *options.returnedHeaders = BytesToText(record[5]);
   if (options.returnedCookies != nullptr) *options.returnedCookies = BytesToText(record[1]);
   switch (options.resultType.value_or(0)) {
